@@ -1,13 +1,12 @@
 // Pair comparison: one buffer of two frames, two read-only files, one table on out.
 #include "compare.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <unistd.h>
 
+#include "input.h"
 #include "measure.h"
 
 namespace {
@@ -17,35 +16,6 @@ struct PairTotals {
     double snr_sum_y, snr_sum_cb, snr_sum_cr;
     double mse_sum_y, mse_sum_cb, mse_sum_cr;
 };
-
-// Largest request handed to one read(); Linux returns at most about 2 GiB per call anyway.
-constexpr uint64_t MAX_READ_REQUEST = uint64_t(1) << 30;
-
-// Reads n bytes, repeating short reads (pipes deliver what they have) and interrupted ones.
-// Returns the bytes obtained, fewer than n only at the end of the input, or -1 on an error.
-int64_t read_frame(int fd, uint8_t* dst, uint64_t n)
-{
-    uint64_t got = 0;
-    while (got < n) {
-        const uint64_t want = n - got < MAX_READ_REQUEST ? n - got : MAX_READ_REQUEST;
-        const ssize_t r = read(fd, dst + got, size_t(want));
-        if (r > 0)
-            got += uint64_t(r);
-        else if (r == 0)
-            break;
-        else if (errno != EINTR)
-            return -1;
-    }
-    return int64_t(got);
-}
-
-int open_input(const char* path)
-{
-    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd >= 0)
-        (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return fd;
-}
 
 double total_snr(double mse_sum, double r)
 {
@@ -104,10 +74,7 @@ bool compare_pair(const char* ref_path, const char* trg_path, const FrameSize& s
                   SqdiffFn sqdiff, FILE* out)
 {
     const uint64_t frame = frame_bytes(size);
-    // malloc, not calloc or new[] with a fill: a frame size near the 3 GiB limit with small
-    // files must not touch the pages it never reads into.
-    uint8_t* buffer = frame <= SIZE_MAX / 2 ? static_cast<uint8_t*>(malloc(size_t(frame * 2)))
-                                            : nullptr;
+    uint8_t* buffer = alloc_frame_buffer(frame * 2);
     if (!buffer) {
         fflush(out);
         fprintf(stderr, "error - no enough memory\n");
