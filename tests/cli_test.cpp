@@ -1,6 +1,8 @@
 // The command line, end to end: option forms, validation messages, help text, exit status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "tool_runner.h"
@@ -129,6 +131,45 @@ TEST(Driver, OptionsAfterTheFirstFileAreFiles)
     EXPECT_EQ(r.out, pair_report(a, b, "", nan_text()));
     EXPECT_EQ(r.err, "error - failed on _open(-w) [ref]\n");
     EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A report that cannot be written is a failure, never a silent success: the message comes
+// once, no further pair is compared, and the status is 1.
+TEST(Driver, ReportThatCannotBeWritten)
+{
+    ScratchDir dir;
+    // 400 frames of 2 x 2 make a table far larger than the output buffer, so the failure
+    // shows during the first pair and the second pair (with its missing file) is never tried.
+    const std::string big = dir.file("big.yuv", std::vector<uint8_t>(6 * 400, 5));
+    const std::string missing = dir / "missing.yuv";
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    const std::string message = "error - failed on writing to standard output\n";
+
+    ToolResult r = run_tool({"-w2", "-h2", big, big, missing, big}, {.stdout_fd = full});
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(r.status, 1);
+
+    // A small report fails only at the final flush: still reported.
+    const std::string small = dir.file("small.yuv", std::vector<uint8_t>(6, 5));
+    r = run_tool({"-w2", "-h2", small, small}, {.stdout_fd = full});
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(r.status, 1);
+    close(full);
+
+    // A closed standard output.
+    r = run_tool({"-w2", "-h2", big, big, missing, big}, {.stdout_fd = -2});
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(r.status, 1);
+
+    // Nothing to write but the help text: standard output is not involved.
+    r = run_tool({"-w2"}, {.stdout_fd = -2});
+    EXPECT_EQ(r.err, HELP);
+    EXPECT_EQ(r.status, 1);
 }
 
 }  // namespace

@@ -185,3 +185,77 @@ TEST(ComparePair, TargetThroughAPipeInSmallPieces)
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
 }
+
+// /dev/null reads as an empty file on either side.
+TEST(ComparePair, DevNullOnEitherSide)
+{
+    ScratchDir dir;
+    const std::string ref = dir.file("ref.yuv", make_frames(W, H, 2, flat));
+    const ToolResult r = run_tool({"-w4", "-h2", "/dev/null", ref, ref, "/dev/null"});
+    EXPECT_EQ(r.out, empty_report("/dev/null", ref) + empty_report(ref, "/dev/null"));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+// A FIFO whose writer stops in the middle of the third frame: two frames are compared and
+// the partial one is dropped, as at the end of a regular file.
+TEST(ComparePair, FifoWriterStopsMidFrame)
+{
+    ScratchDir dir;
+    const std::string ref = dir.file("ref.yuv", make_frames(W, H, 3, flat));
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const RunningTool tool = start_tool({"-w4", "-h2", ref, fifo});
+    const int fd = open(fifo.c_str(), O_WRONLY);  // waits for the tool to open its end
+    ASSERT_GE(fd, 0);
+    const std::vector<uint8_t> trg = make_frames(W, H, 3, distorted);
+    ASSERT_EQ(write(fd, trg.data(), 2 * FRAME + 5), 2 * FRAME + 5);
+    close(fd);
+    const ToolResult r = finish_tool(tool);
+    EXPECT_EQ(r.out, heading(ref, fifo) + distorted_lines(2) +
+                         summary("45.1205\t27.0587\t99.9900", "44.1514\t27.0587\t99.9900"));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+// The largest frame (32768 x 32768, a 3 GiB buffer) with small files answers at once with the
+// empty-pair report: the buffer's pages are never touched, so memory stays small.
+TEST(ComparePair, LargestFrameWithSmallFiles)
+{
+    ScratchDir dir;
+    const std::string ref = dir.file("ref.yuv", std::vector<uint8_t>(1000, 1));
+    const std::string trg = dir.file("trg.yuv", std::vector<uint8_t>(1000, 2));
+    const ToolResult r = run_tool({"-w", "32768", "-h", "32768", ref, trg, ref, trg});
+    EXPECT_EQ(r.out, empty_report(ref, trg) + empty_report(ref, trg));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+    if (!FRMCMP_SANITIZED) {  // the sanitizers' shadow memory is not the tool's
+        EXPECT_LT(r.max_rss_kib, 32 * 1024);
+    }
+}
+
+// Hundreds of pairs in one run with room for only two files beside the standard streams:
+// any descriptor kept past its pair would make a later open fail.
+TEST(ComparePair, ManyPairsKeepAtMostTwoFilesOpen)
+{
+    ScratchDir dir;
+    const std::string ref = dir.file("ref.yuv", make_frames(W, H, 3, flat));
+    const std::string trg = dir.file("trg.yuv", make_frames(W, H, 3, distorted));
+    const std::string missing = dir / "missing.yuv";
+    std::vector<std::string> args = {"-w4", "-h2"};
+    std::string expected, expected_err;
+    const std::string one = heading(ref, trg) + distorted_lines(3) + THREE_SUMMARY;
+    for (int k = 0; k < 300; k++) {
+        // Every tenth pair fails on its target, after the reference was opened.
+        args.push_back(ref);
+        args.push_back(k % 10 == 9 ? missing : trg);
+        if (k % 10 == 9)
+            expected_err += "error - failed on _open(" + missing + ") [trg]\n";
+        else
+            expected += one;
+    }
+    const ToolResult r = run_tool(args, {.max_open_files = FRMCMP_SANITIZED ? 16 : 5});
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, expected_err);
+    EXPECT_EQ(r.status, 0);
+}
