@@ -234,6 +234,21 @@ TEST(ComparePair, LargestFrameWithSmallFiles)
     }
 }
 
+// A buffer that cannot be allocated fails only its pair, before any file is opened.
+TEST(ComparePair, NoMemoryForTheBuffer)
+{
+    if (FRMCMP_SANITIZED)
+        GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
+    ScratchDir dir;
+    const std::string ref = dir.file("ref.yuv", std::vector<uint8_t>(1000, 1));
+    const std::string missing = dir / "missing.yuv";
+    const ToolResult r = run_tool({"-w", "32768", "-h", "32768", ref, ref, missing, missing},
+                                  {.max_address_space = 1L << 30});
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "error - no enough memory\nerror - no enough memory\n");
+    EXPECT_EQ(r.status, 0);
+}
+
 // Hundreds of pairs in one run with room for only two files beside the standard streams:
 // any descriptor kept past its pair would make a later open fail.
 TEST(ComparePair, ManyPairsKeepAtMostTwoFilesOpen)

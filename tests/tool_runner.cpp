@@ -108,6 +108,10 @@ RunningTool start_tool(const std::vector<std::string>& args, const ToolOptions& 
             const rlimit limit{rlim_t(options.max_open_files), rlim_t(options.max_open_files)};
             setrlimit(RLIMIT_NOFILE, &limit);
         }
+        if (options.max_address_space > 0) {
+            const rlimit limit{rlim_t(options.max_address_space), rlim_t(options.max_address_space)};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         execv(FRMCMP_PATH, argv.data());
         _exit(127);
     }

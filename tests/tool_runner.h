@@ -17,6 +17,7 @@ struct ToolOptions {
     int stdin_fd = -1;        // -1: /dev/null
     int stdout_fd = -1;       // -1: captured; -2: closed; otherwise that descriptor
     long max_open_files = 0;  // RLIMIT_NOFILE for the child; 0 leaves it alone
+    long max_address_space = 0;  // RLIMIT_AS in bytes; 0 leaves it alone
 };
 
 struct RunningTool {
