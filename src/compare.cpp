@@ -2,6 +2,7 @@
 #include "compare.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 #include <unistd.h>
@@ -24,6 +25,28 @@ double total_snr(double mse_sum, double r)
     return DECIBEL_FACTOR * std::log10(PEAK_POWER / (r * mse_sum));
 }
 
+// Flushes the report so far, then writes one failure line on standard error, so that the two
+// streams keep their order when they go to the same place.
+__attribute__((format(printf, 2, 3))) void report_failure(FILE* out, const char* format, ...)
+{
+    fflush(out);
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+// Reads the next frame of one input. False at its end, a partial last frame included, and
+// after a read error, which is reported: an I/O error must not pass for the end of a sequence.
+bool next_frame(int fd, uint8_t* dst, uint64_t frame, const char* path, const char* side,
+                FILE* out)
+{
+    const int64_t got = read_frame(fd, dst, frame);
+    if (got < 0)
+        report_failure(out, "error - failed on _read(%s) [%s]\n", path, side);
+    return got >= 0 && uint64_t(got) == frame;
+}
+
 // Reads and measures frame pairs until either input ends; writes one line per frame.
 // Returns false when out failed.
 bool compare_frames(int ref_fd, int trg_fd, const char* ref_path, const char* trg_path,
@@ -33,24 +56,8 @@ bool compare_frames(int ref_fd, int trg_fd, const char* ref_path, const char* tr
     const uint64_t frame = frame_bytes(size);
     uint8_t* const ref = buffer;
     uint8_t* const trg = buffer + frame;
-    for (;;) {
-        const int64_t ref_got = read_frame(ref_fd, ref, frame);
-        if (ref_got < 0) {
-            fflush(out);
-            fprintf(stderr, "error - failed on _read(%s) [ref]\n", ref_path);
-            return true;
-        }
-        if (uint64_t(ref_got) != frame)
-            return true;
-        const int64_t trg_got = read_frame(trg_fd, trg, frame);
-        if (trg_got < 0) {
-            fflush(out);
-            fprintf(stderr, "error - failed on _read(%s) [trg]\n", trg_path);
-            return true;
-        }
-        if (uint64_t(trg_got) != frame)
-            return true;
-
+    while (next_frame(ref_fd, ref, frame, ref_path, "ref", out) &&
+           next_frame(trg_fd, trg, frame, trg_path, "trg", out)) {
         const PlaneErrors e = measure_plane_errors(ref, trg, size, sqdiff);
         const double snr_y = snr_from_mse(e.y);
         const double snr_cb = snr_from_mse(e.cb);
@@ -66,6 +73,7 @@ bool compare_frames(int ref_fd, int trg_fd, const char* ref_path, const char* tr
         if (ferror(out))
             return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -76,21 +84,18 @@ bool compare_pair(const char* ref_path, const char* trg_path, const FrameSize& s
     const uint64_t frame = frame_bytes(size);
     uint8_t* buffer = alloc_frame_buffer(frame * 2);
     if (!buffer) {
-        fflush(out);
-        fprintf(stderr, "error - no enough memory\n");
+        report_failure(out, "error - no enough memory\n");
         return !ferror(out);
     }
     const int ref_fd = open_input(ref_path);
     if (ref_fd < 0) {
-        fflush(out);
-        fprintf(stderr, "error - failed on _open(%s) [ref]\n", ref_path);
+        report_failure(out, "error - failed on _open(%s) [ref]\n", ref_path);
         free(buffer);
         return !ferror(out);
     }
     const int trg_fd = open_input(trg_path);
     if (trg_fd < 0) {
-        fflush(out);
-        fprintf(stderr, "error - failed on _open(%s) [trg]\n", trg_path);
+        report_failure(out, "error - failed on _open(%s) [trg]\n", trg_path);
         close(ref_fd);
         free(buffer);
         return !ferror(out);
