@@ -4,6 +4,7 @@
 //
 // Input: byte 0 and byte 1 give the width and height (2 to 24, even), byte 2 and byte 3 the
 // length of the reference; the rest is the reference's bytes followed by the target's.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
