@@ -1,7 +1,5 @@
 // Pair comparison end to end: the report of tiny generated sequences, byte for byte.
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
